@@ -23,24 +23,24 @@ class ScheduleGrid;
 // The main window's controls by role; objectName carries the system's control name.
 struct MainWindowControls {
     QWidget* window = nullptr;
-    QLabel* termListCaption = nullptr;   // 透明标签1
-    QComboBox* termList = nullptr;       // 组合框1
+    QLabel* termListCaption = nullptr;       // 透明标签1
+    QComboBox* termList = nullptr;           // 组合框1
     QPushButton* loadTermsButton = nullptr;  // 按钮4
-    QLabel* classListCaption = nullptr;  // 透明标签2
-    QComboBox* classList = nullptr;      // 组合框2
-    ScheduleGrid* scheduleGrid = nullptr;  // 高级表格1
-    QPushButton* saveButton = nullptr;   // 按钮3
+    QLabel* classListCaption = nullptr;      // 透明标签2
+    QComboBox* classList = nullptr;          // 组合框2
+    ScheduleGrid* scheduleGrid = nullptr;    // 高级表格1
+    QPushButton* saveButton = nullptr;       // 按钮3
     QPushButton* addMemberButton = nullptr;  // 按钮2
-    QLabel* creditLabel = nullptr;       // 透明标签3
+    QLabel* creditLabel = nullptr;           // 透明标签3
 };
 
 struct AddMemberDialogControls {
     QWidget* dialog = nullptr;
-    QLabel* nameCaption = nullptr;       // 透明标签1
-    QLineEdit* memberNameBox = nullptr;  // 编辑框1
-    QLabel* classListCaption = nullptr;  // 透明标签2
+    QLabel* nameCaption = nullptr;         // 透明标签1
+    QLineEdit* memberNameBox = nullptr;    // 编辑框1
+    QLabel* classListCaption = nullptr;    // 透明标签2
     QComboBox* dialogClassList = nullptr;  // 组合框1
-    QPushButton* fillInButton = nullptr;  // 按钮1
+    QPushButton* fillInButton = nullptr;   // 按钮1
 };
 
 // Valid between start-up and exit.
@@ -58,8 +58,8 @@ Text getCellText(int row, int column);
 // Combo boxes: the operations the handlers use.
 void removeAllItems(QComboBox* box);
 void addItem(QComboBox* box, const Text& text);
-int chosenIndex(QComboBox* box);               // -1 when none is chosen
-Text itemText(QComboBox* box, int index);      // empty outside the list
+int chosenIndex(QComboBox* box);           // -1 when none is chosen
+Text itemText(QComboBox* box, int index);  // empty outside the list
 
 Text editBoxText(QLineEdit* box);
 void setEditBoxText(QLineEdit* box, const Text& text);
@@ -70,8 +70,34 @@ void setClipboardText(const Text& text);
 enum class MessageIcon { None, Information, Warning };
 void showMessage(const QString& text, const QString& caption, MessageIcon icon);
 // Tests answer messages through this hook instead of a blocking box; nullptr restores the box.
-using MessageHook = std::function<void(const QString& text, const QString& caption, MessageIcon icon)>;
+using MessageHook =
+    std::function<void(const QString& text, const QString& caption, MessageIcon icon)>;
 void setMessageHook(MessageHook hook);
+
+// Handlers of the shell. setUpMainWindow writes the grid headers and creates the add-member
+// dialog hidden; it runs once, from createWindows.
+void setUpMainWindow();
+void showAddMemberDialog();
+// Empties the name box and hides the dialog; the dialog is never destroyed.
+void hideAddMemberDialog();
+// The main window's close ends the program (exit code 0) at once, also inside a nested handler.
+void exitOnMainWindowDestroyed();
+// Runs the registered clean-up routines in the order of registration, once, then ends the process.
+[[noreturn]] void endProgram(int exitCode);
+void registerCleanUp(void (*routine)());
+
+// Program text at the windows' edge (GB18030), as QString.
+QString textToQString(const Text& text);
+Text qStringToText(const QString& text);
+
+// The windows without the message loop, for test programs and tools: a QApplication must exist.
+// createWindows builds both windows (running setUpMainWindow), binds the shell's own handler and
+// installs the event pump; showMainWindow shows the main window centred. Closing the main window
+// of windows made this way, outside runProgram, ends the process with exit code 3 and a message,
+// so that a test cannot pass by ending early.
+void createWindows();
+void showMainWindow();
+void destroyWindowsForTest();
 
 // Start-up: prepares the process, creates the windows (setUpMainWindow), lets the executable bind
 // its handlers to the controls, shows the main window and runs the message loop. Returns only if

@@ -2,6 +2,10 @@
 
 #include <iconv.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -30,9 +34,83 @@ std::string foldedCopy(std::string_view text) {
     return folded;
 }
 
+// Finds the bytes of a sought text in a text, many times over the same text.
+//
+// Pages are split at markers that recur every hundred bytes or so, so the search is called very
+// often: it keeps no set-up per call (memmem builds a shift table every time). Sixteen places are
+// tried at once on the sought text's first and last byte, and only those that pass are compared in
+// full. Should a text make that comparing costly (many places passing the filter and failing
+// later), the rest of the work goes to memmem, whose cost stays linear.
+class ByteSearch {
+public:
+    explicit ByteSearch(std::string_view sought) : sought_(sought) {}
+
+    // Offset of the first occurrence that begins at or after `from`, or npos.
+    std::size_t find(std::string_view text, std::size_t from) {
+        const std::size_t size = sought_.size();
+        if (size == 0 || from > text.size() || text.size() - from < size) {
+            return std::string_view::npos;
+        }
+        const char* data = text.data();
+        if (size == 1) {
+            const void* hit = std::memchr(data + from, sought_[0], text.size() - from);
+            return hit == nullptr ? std::string_view::npos
+                                  : static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+        }
+        const std::size_t lastStart = text.size() - size;
+        std::size_t at = from;
+#if defined(__SSE2__)
+        if (!preferMemmem_) {
+            const __m128i first = _mm_set1_epi8(sought_.front());
+            const __m128i last = _mm_set1_epi8(sought_.back());
+            for (; at + 16 <= lastStart + 1; at += 16) {
+                const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+                const __m128i tails =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + size - 1));
+                auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+                    _mm_and_si128(_mm_cmpeq_epi8(heads, first), _mm_cmpeq_epi8(tails, last))));
+                while (mask != 0) {
+                    const std::size_t candidate =
+                        at + static_cast<std::size_t>(__builtin_ctz(mask));
+                    compared_ += size;
+                    if (std::memcmp(data + candidate + 1, sought_.data() + 1, size - 2) == 0) {
+                        return candidate;
+                    }
+                    mask &= mask - 1;
+                }
+                scanned_ += 16;
+                if (compared_ > 8 * scanned_ + 4096) {
+                    preferMemmem_ = true;
+                    break;
+                }
+            }
+            if (!preferMemmem_) {
+                // Fewer than sixteen places are left.
+                for (; at <= lastStart; ++at) {
+                    if (data[at] == sought_.front() &&
+                        std::memcmp(data + at + 1, sought_.data() + 1, size - 1) == 0) {
+                        return at;
+                    }
+                }
+                return std::string_view::npos;
+            }
+        }
+#endif
+        const void* hit = memmem(data + at, text.size() - at, sought_.data(), size);
+        return hit == nullptr ? std::string_view::npos
+                              : static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+    }
+
+private:
+    std::string_view sought_;
+    std::size_t scanned_ = 0;
+    std::size_t compared_ = 0;
+    bool preferMemmem_ = false;
+};
+
 // Finds occurrences of a sought text that begin on a character start, in one forward pass.
 //
-// Candidates come from memmem, which is much faster than trying the sought text at every
+// Candidates come from a byte search, which is much faster than trying the sought text at every
 // character. Whether a candidate begins a character is decided without walking every character
 // before it: the byte after any byte below 0x80 always begins a character (that byte ends either a
 // one-byte character or a two-byte one), so only the run of bytes of 0x80 and above right before a
@@ -42,18 +120,14 @@ class CharSearch {
 public:
     // `base` is a character start: characters are counted from there.
     CharSearch(std::string_view text, std::string_view sought, std::size_t base)
-        : text_(text), sought_(sought), from_(base), knownStart_(base) {}
+        : text_(text), sought_(sought), bytes_(sought), from_(base), knownStart_(base) {}
 
     // Offset of the next occurrence at or after the resume point that begins on a character
     // start, or npos.
     std::size_t next() {
-        const char* data = text_.data();
         while (from_ + sought_.size() <= text_.size()) {
-            const void* hit =
-                memmem(data + from_, text_.size() - from_, sought_.data(), sought_.size());
-            if (hit == nullptr) break;
-            const std::size_t candidate =
-                static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+            const std::size_t candidate = bytes_.find(text_, from_);
+            if (candidate == std::string_view::npos) break;
             if (beginsCharacter(candidate)) {
                 knownStart_ = candidate;
                 from_ = candidate;
@@ -85,6 +159,7 @@ private:
 
     std::string_view text_;
     std::string_view sought_;
+    ByteSearch bytes_;
     std::size_t from_;
     std::size_t knownStart_;
 };

@@ -243,9 +243,11 @@ TEST(TextSearch, AgreesWithCharacterByCharacterReading) {
         for (char& byte : text) byte = alphabet[pick(random)];
         return text;
     };
-    for (int round = 0; round < 20000; ++round) {
-        const Text text = randomText(14);
-        const Text sought = randomText(3);
+    for (int round = 0; round < 30000; ++round) {
+        // Every third text is long enough for the searches' sixteen-at-a-time stepping.
+        const bool longer = round % 3 == 0;
+        const Text text = randomText(longer ? 90 : 14);
+        const Text sought = randomText(longer ? 5 : 3);
         const int start = static_cast<int>(random() % 18) - 2;
         const int count = static_cast<int>(random() % 5) - 1;
         const bool flag = random() % 2 == 0;
@@ -255,6 +257,15 @@ TEST(TextSearch, AgreesWithCharacterByCharacterReading) {
         ASSERT_EQ(replaceText(text, sought, "<r>", count, flag),
                   referenceReplace(text, sought, "<r>", count, flag));
     }
+}
+
+TEST(TextSearch, CostlyNearMatchesStillFound) {
+    // Every place passes a first and last byte check and fails only after twenty bytes.
+    const Text sought = Text(20, 'a') + "b" + "a";
+    const Text text = Text(20000, 'a') + sought + "\x81" + sought + "a";
+    EXPECT_EQ(findText(text, sought), 20001);
+    EXPECT_EQ(splitText(text, sought), (TextList{Text(20000, 'a'), "\x81" + sought + "a"}));
+    EXPECT_EQ(replaceText(text, sought, "-"), Text(20000, 'a') + "-\x81" + sought + "a");
 }
 
 TEST(TextBetween, Rules) {

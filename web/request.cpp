@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <string_view>
 
@@ -114,7 +115,9 @@ std::size_t receiveBody(char* data, std::size_t size, std::size_t count, void* u
     transfer.touch();
     // Returning less than was offered fails the transfer.
     if (length > RequestObject::maximumBodyBytes - transfer.body.size()) return 0;
-    transfer.body.insert(transfer.body.end(), data, data + length);
+    const std::size_t held = transfer.body.size();
+    transfer.body.resize(held + length);
+    std::memcpy(transfer.body.data() + held, data, length);
     return length;
 }
 

@@ -1,10 +1,7 @@
 #include "web/http.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <memory>
-#include <mutex>
 
 #include "web/cookies.h"
 #include "web/http_headers.h"
@@ -22,11 +19,6 @@ void releaseProxySettings() {
     Text().swap(proxyUser);
     Text().swap(proxyPassword);
     proxyCredentialFlags = 0;
-}
-
-void initialiseWebAccess() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 Bytes httpRequest(HttpRequestArgs& args) {

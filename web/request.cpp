@@ -14,7 +14,9 @@ namespace tavolin {
 
 namespace {
 
-// --- The test route ----------------------------------------------------------------------------
+// --- Process-wide state ------------------------------------------------------------------------
+
+bool libcurlReady = false;
 
 std::mutex routeMutex;
 Text routeEntry;  // "host:port:127.0.0.1:loopbackPort", or empty
@@ -220,6 +222,7 @@ struct RequestObject::Handle {
 
 std::unique_ptr<RequestObject> RequestObject::create() {
     initialiseWebAccess();
+    if (!libcurlReady) return nullptr;
     auto handle = std::make_unique<Handle>();
     handle->easy.reset(curl_easy_init());
     if (!handle->easy) return nullptr;
@@ -386,7 +389,12 @@ bool RequestObject::perform(const unsigned char* body, std::size_t size) {
     return true;
 }
 
-// --- The test route (declared with the request operations) --------------------------------------
+// --- Declared with the request operations ------------------------------------------------------
+
+void initialiseWebAccess() {
+    static std::once_flag once;
+    std::call_once(once, [] { libcurlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+}
 
 void setTestRoute(const Text& host, int port, int loopbackPort) {
     if (!isToken(host) || port < 1 || port > 65535 || loopbackPort < 1 || loopbackPort > 65535) {

@@ -141,11 +141,11 @@ ScheduleGrid::ScheduleGrid(QWidget* parent) : QTableWidget(gridRows - 1, gridCol
         header->setStretchLastSection(false);
         header->setMinimumSectionSize(4);
     }
-    columnHeader->setDefaultSectionSize(columnWidth);
-    rowHeader->setDefaultSectionSize(rowHeight);
+    columnHeader->setDefaultSectionSize(standardColumnWidth);
+    rowHeader->setDefaultSectionSize(standardRowHeight);
     // The header row and column keep their size; the table places them from these.
-    columnHeader->setFixedHeight(rowHeight);
-    rowHeader->setFixedWidth(columnWidth);
+    columnHeader->setFixedHeight(standardRowHeight);
+    rowHeader->setFixedWidth(standardColumnWidth);
 
     setStyle(sharedGridStyle());
     setItemDelegate(new CellDelegate(this));
@@ -261,8 +261,10 @@ QRect ScheduleGrid::cellRect(int row, int column) const {
                             header->sectionSize(row - 1));
         return section.translated(header->viewport()->mapTo(this, QPoint(0, 0)));
     }
-    return visualRect(model()->index(row - 1, column - 1))
-        .translated(viewport()->mapTo(this, QPoint(0, 0)));
+    // The whole cell with its grid lines, as the header sections are measured.
+    const QRect cell(columnViewportPosition(column - 1), rowViewportPosition(row - 1),
+                     columnWidth(column - 1), rowHeight(row - 1));
+    return cell.translated(viewport()->mapTo(this, QPoint(0, 0)));
 }
 
 bool ScheduleGrid::eventFilter(QObject* watched, QEvent* event) {

@@ -17,8 +17,8 @@ class ScheduleGrid : public QTableWidget {
 public:
     static constexpr int gridRows = 8;
     static constexpr int gridColumns = 6;
-    static constexpr int rowHeight = 50;
-    static constexpr int columnWidth = 60;
+    static constexpr int standardRowHeight = 50;
+    static constexpr int standardColumnWidth = 60;
 
     explicit ScheduleGrid(QWidget* parent = nullptr);
 

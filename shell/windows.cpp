@@ -288,7 +288,8 @@ void addItem(QComboBox* box, const Text& text) {
     // chosen item until the user chooses one, and what the user has typed stays.
     const bool noneChosen = box->currentIndex() < 0;
     const QString typed = box->currentText();
-    box->addItem(textToQString(text), QByteArray::fromStdString(text));
+    box->addItem(textToQString(text));
+    box->setItemData(box->count() - 1, QByteArray::fromStdString(text), storedTextRole);
     if (noneChosen && box->currentIndex() >= 0) {
         box->setCurrentIndex(-1);
         box->setEditText(typed);

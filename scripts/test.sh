@@ -11,3 +11,4 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVOLIN_SANITIZE=ON
 cmake --build build/test -j2
 
 ctest --test-dir build/test -j2 --output-on-failure
+bash scripts/fuzz.sh 20

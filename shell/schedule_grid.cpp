@@ -1,285 +1,346 @@
 #include "shell/schedule_grid.h"
 
-#include <QAbstractButton>
-#include <QCoreApplication>
-#include <QEvent>
-#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
-#include <QProxyStyle>
-#include <QStyleOption>
-#include <QStyledItemDelegate>
 
 #include "shell/shell.h"
 
 namespace tavolin {
 namespace {
 
-// The stored program text of a cell, beside the converted text the cell shows. Only a user's edit
-// replaces it, so bytes that do not decode are shown as U+FFFD but never written back.
-constexpr int storedTextRole = Qt::UserRole + 1;
-// Left and right padding of a cell's text, as the item delegate pads body cells.
-constexpr int cellTextMargin = 3;
 const QColor headerBackground(96, 96, 96);
+// Padding between a cell's left edge and its text.
+constexpr int cellTextMargin = 3;
+// How near a grid line the mouse must be to drag it.
+constexpr int boundaryGrip = 2;
+constexpr int smallestSize = 4;
 
-// The grid lines black and the header area beyond the last section white, on top of whatever
-// style the application uses.
-class GridStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == SH_Table_GridLineColor) {
-            return static_cast<int>(QColor(Qt::black).rgba());
-        }
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-
-    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                     const QWidget* widget) const override {
-        if (element == CE_HeaderEmptyArea) {
-            painter->fillRect(option->rect, Qt::white);
-            return;
-        }
-        QProxyStyle::drawControl(element, option, painter, widget);
-    }
-};
-
-QStyle* sharedGridStyle() {
-    // One for the process, owned by the application so that it outlives every grid.
-    static QPointer<GridStyle> style;
-    if (!style) {
-        style = new GridStyle;
-        style->setParent(QCoreApplication::instance());
-    }
-    return style;
+bool isHeader(int row, int column) {
+    return row == 0 || column == 0;
 }
 
-QString oneLine(QString text) {
-    for (QChar& c : text) {
-        if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
-            c == QChar::ParagraphSeparator) {
-            c = u' ';
-        }
-    }
-    return text;
-}
-
-void paintHeaderCell(QPainter* painter, const QRect& rect, const QString& text,
-                     const QWidget* widget) {
-    painter->save();
-    painter->fillRect(rect, headerBackground);
-    // The grid lines on the right and bottom edge, as the body cells have them.
-    painter->setPen(Qt::black);
-    painter->drawLine(rect.topRight(), rect.bottomRight());
-    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
-    const QRect inside = rect.adjusted(0, 0, -1, -1);
-    painter->setClipRect(inside);
-    painter->setFont(widget->font());
-    painter->setPen(widget->palette().color(QPalette::WindowText));
-    painter->drawText(inside.adjusted(cellTextMargin, 0, -cellTextMargin, 0),
-                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, oneLine(text));
-    painter->restore();
-}
-
-class GridHeader : public QHeaderView {
-public:
-    GridHeader(Qt::Orientation orientation, QWidget* parent) : QHeaderView(orientation, parent) {}
-
-protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
-        if (!rect.isValid()) {
-            return;
-        }
-        paintHeaderCell(
-            painter, rect,
-            model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString(), this);
-    }
-};
-
-// Body cells: one line, cut off at the edge (the view elides nothing).
-class CellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QString displayText(const QVariant& value, const QLocale& locale) const override {
-        return oneLine(QStyledItemDelegate::displayText(value, locale));
-    }
-};
-
-QTableWidgetItem* newCell(bool editable) {
-    auto* item = new QTableWidgetItem;
-    item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    item->setFlags(editable ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable
-                            : Qt::ItemIsEnabled);
-    item->setData(storedTextRole, QByteArray());
-    return item;
-}
-
-Text storedText(const QTableWidgetItem* item) {
-    if (item == nullptr) {
-        return {};
-    }
-    const QVariant stored = item->data(storedTextRole);
-    if (stored.isValid()) {
-        return stored.toByteArray().toStdString();
-    }
-    return qStringToText(item->text());
+bool insideGrid(int row, int column) {
+    return row >= 0 && row < ScheduleGrid::gridRows && column >= 0 &&
+           column < ScheduleGrid::gridColumns;
 }
 
 }  // namespace
 
-ScheduleGrid::ScheduleGrid(QWidget* parent) : QTableWidget(gridRows - 1, gridColumns - 1, parent) {
-    auto* columnHeader = new GridHeader(Qt::Horizontal, this);
-    auto* rowHeader = new GridHeader(Qt::Vertical, this);
-    setHorizontalHeader(columnHeader);
-    setVerticalHeader(rowHeader);
-    for (QHeaderView* header :
-         {static_cast<QHeaderView*>(columnHeader), static_cast<QHeaderView*>(rowHeader)}) {
-        header->setStyle(sharedGridStyle());
-        header->setSectionResizeMode(QHeaderView::Interactive);
-        header->setSectionsClickable(false);
-        header->setHighlightSections(false);
-        header->setStretchLastSection(false);
-        header->setMinimumSectionSize(4);
-    }
-    columnHeader->setDefaultSectionSize(standardColumnWidth);
-    rowHeader->setDefaultSectionSize(standardRowHeight);
-    // The header row and column keep their size; the table places them from these.
-    columnHeader->setFixedHeight(standardRowHeight);
-    rowHeader->setFixedWidth(standardColumnWidth);
-
-    setStyle(sharedGridStyle());
-    setItemDelegate(new CellDelegate(this));
-    setShowGrid(true);
-    setGridStyle(Qt::SolidLine);
-    setWordWrap(false);
-    setTextElideMode(Qt::ElideNone);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectItems);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+ScheduleGrid::ScheduleGrid(QWidget* parent) : QFrame(parent) {
+    rowHeights_.fill(standardRowHeight);
+    columnWidths_.fill(standardColumnWidth);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
-    setCornerButtonEnabled(false);
-
-    QPalette colours = palette();
-    colours.setColor(QPalette::Base, Qt::white);
-    colours.setColor(QPalette::Text, Qt::black);
-    setPalette(colours);
-
-    for (int column = 0; column < gridColumns - 1; ++column) {
-        setHorizontalHeaderItem(column, newCell(false));
-    }
-    for (int row = 0; row < gridRows - 1; ++row) {
-        setVerticalHeaderItem(row, newCell(false));
-        for (int column = 0; column < gridColumns - 1; ++column) {
-            setItem(row, column, newCell(true));
-        }
-    }
-
-    // Cell (0, 0) lives on the table's corner button, which paints nothing of its own here.
-    corner_ = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
-    if (corner_ != nullptr) {
-        corner_->installEventFilter(this);
-    }
-
-    connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (!writing_) {
-            keepUserEdit(item);
-        }
-    });
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void ScheduleGrid::setCellText(int row, int column, const Text& text) {
-    if (row < 0 || row >= gridRows || column < 0 || column >= gridColumns) {
+    if (!insideGrid(row, column)) {
         return;
     }
-    const QString shown = textToQString(text);
-    const QByteArray stored = QByteArray::fromStdString(text);
-    writing_ = true;
-    if (row == 0 && column == 0) {
-        cornerText_ = text;
-        if (corner_ != nullptr) {
-            corner_->update();
-        }
-    } else {
-        QTableWidgetItem* cell = row == 0      ? horizontalHeaderItem(column - 1)
-                                 : column == 0 ? verticalHeaderItem(row - 1)
-                                               : item(row - 1, column - 1);
-        cell->setData(storedTextRole, stored);
-        cell->setText(shown);
-    }
-    writing_ = false;
+    Cell& target = cell(row, column);
+    target.text = text;
+    target.shown = textToQString(text);
+    update(cellRect(row, column));
 }
 
 Text ScheduleGrid::cellText(int row, int column) const {
-    if (row < 0 || row >= gridRows || column < 0 || column >= gridColumns) {
-        return {};
-    }
-    if (row == 0 && column == 0) {
-        return cornerText_;
-    }
-    if (row == 0) {
-        return storedText(horizontalHeaderItem(column - 1));
-    }
-    if (column == 0) {
-        return storedText(verticalHeaderItem(row - 1));
-    }
-    return storedText(item(row - 1, column - 1));
+    return insideGrid(row, column) ? cell(row, column).text : Text();
 }
 
 QString ScheduleGrid::cellDisplayText(int row, int column) const {
-    if (row < 0 || row >= gridRows || column < 0 || column >= gridColumns) {
-        return {};
+    return insideGrid(row, column) ? cell(row, column).shown : QString();
+}
+
+int ScheduleGrid::rowHeight(int row) const {
+    return row >= 0 && row < gridRows ? rowHeights_[row] : 0;
+}
+
+int ScheduleGrid::columnWidth(int column) const {
+    return column >= 0 && column < gridColumns ? columnWidths_[column] : 0;
+}
+
+int ScheduleGrid::columnLeft(int column) const {
+    int left = contentsRect().left();
+    for (int c = 0; c < column; ++c) {
+        left += columnWidths_[c];
     }
-    if (row == 0 && column == 0) {
-        return textToQString(cornerText_);
+    return left;
+}
+
+int ScheduleGrid::rowTop(int row) const {
+    int top = contentsRect().top();
+    for (int r = 0; r < row; ++r) {
+        top += rowHeights_[r];
     }
-    const QTableWidgetItem* cell = row == 0      ? horizontalHeaderItem(column - 1)
-                                   : column == 0 ? verticalHeaderItem(row - 1)
-                                                 : item(row - 1, column - 1);
-    return cell->text();
+    return top;
 }
 
 QRect ScheduleGrid::cellRect(int row, int column) const {
-    if (row < 0 || row >= gridRows || column < 0 || column >= gridColumns) {
+    if (!insideGrid(row, column)) {
         return {};
     }
-    if (row == 0 && column == 0) {
-        return corner_ != nullptr ? corner_->geometry() : QRect();
+    return {columnLeft(column), rowTop(row), columnWidths_[column], rowHeights_[row]};
+}
+
+bool ScheduleGrid::isEditing() const {
+    return editor_ != nullptr && editingRow_ >= 0;
+}
+
+void ScheduleGrid::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    painter.setClipRect(area);
+    // The control's area outside the cells is white, as the body is.
+    painter.fillRect(area, Qt::white);
+    painter.setFont(font());
+    const bool showCurrent = hasFocus() && !isEditing();
+    for (int row = 0; row < gridRows; ++row) {
+        for (int column = 0; column < gridColumns; ++column) {
+            const QRect rect = cellRect(row, column);
+            if (!rect.intersects(event->rect())) {
+                continue;
+            }
+            // The cell's own area; its right and bottom pixel are the grid lines.
+            const QRect inside = rect.adjusted(0, 0, -1, -1);
+            QColor textColour = Qt::black;
+            if (isHeader(row, column)) {
+                painter.fillRect(inside, headerBackground);
+                textColour = palette().color(QPalette::WindowText);
+            } else if (showCurrent && row == currentRow_ && column == currentColumn_) {
+                painter.fillRect(inside, palette().color(QPalette::Highlight));
+                textColour = palette().color(QPalette::HighlightedText);
+            }
+            painter.save();
+            painter.setClipRect(inside.intersected(area));
+            painter.setPen(textColour);
+            // One line, left-aligned and vertically centred, cut off at the cell's edge.
+            painter.drawText(inside.adjusted(cellTextMargin, 0, 0, 0),
+                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                             cell(row, column).shown);
+            painter.restore();
+            painter.setPen(Qt::black);
+            painter.drawLine(rect.topRight(), rect.bottomRight());
+            painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+        }
     }
-    if (row == 0) {
-        const QHeaderView* header = horizontalHeader();
-        const QRect section(header->sectionViewportPosition(column - 1), 0,
-                            header->sectionSize(column - 1), header->height());
-        return section.translated(header->viewport()->mapTo(this, QPoint(0, 0)));
+}
+
+ScheduleGrid::Boundary ScheduleGrid::boundaryAt(QPoint at) const {
+    const int right = columnLeft(gridColumns);
+    const int bottom = rowTop(gridRows);
+    if (at.y() < rowTop(0) || at.y() >= bottom || at.x() < columnLeft(0) || at.x() >= right) {
+        return {};
     }
-    if (column == 0) {
-        const QHeaderView* header = verticalHeader();
-        const QRect section(0, header->sectionViewportPosition(row - 1), header->width(),
-                            header->sectionSize(row - 1));
-        return section.translated(header->viewport()->mapTo(this, QPoint(0, 0)));
+    for (int column = 0; column < gridColumns; ++column) {
+        const int line = columnLeft(column + 1) - 1;
+        if (std::abs(at.x() - line) <= boundaryGrip) {
+            return {Qt::Horizontal, column};
+        }
     }
-    // The whole cell with its grid lines, as the header sections are measured.
-    const QRect cell(columnViewportPosition(column - 1), rowViewportPosition(row - 1),
-                     columnWidth(column - 1), rowHeight(row - 1));
-    return cell.translated(viewport()->mapTo(this, QPoint(0, 0)));
+    for (int row = 0; row < gridRows; ++row) {
+        const int line = rowTop(row + 1) - 1;
+        if (std::abs(at.y() - line) <= boundaryGrip) {
+            return {Qt::Vertical, row};
+        }
+    }
+    return {};
+}
+
+bool ScheduleGrid::bodyCellAt(QPoint at, int& row, int& column) const {
+    for (int r = 1; r < gridRows; ++r) {
+        for (int c = 1; c < gridColumns; ++c) {
+            if (cellRect(r, c).contains(at) && contentsRect().contains(at)) {
+                row = r;
+                column = c;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void ScheduleGrid::setCurrent(int row, int column) {
+    if (row == currentRow_ && column == currentColumn_) {
+        return;
+    }
+    const QRect before = cellRect(currentRow_, currentColumn_);
+    currentRow_ = row;
+    currentColumn_ = column;
+    update(before);
+    update(cellRect(row, column));
+}
+
+void ScheduleGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QFrame::mousePressEvent(event);
+        return;
+    }
+    finishEditing(true);
+    const QPoint at = event->position().toPoint();
+    const Boundary boundary = boundaryAt(at);
+    if (boundary.index >= 0) {
+        dragging_ = boundary;
+        const bool columns = boundary.orientation == Qt::Horizontal;
+        dragOrigin_ = columns ? at.x() : at.y();
+        dragStartSize_ = columns ? columnWidths_[boundary.index] : rowHeights_[boundary.index];
+        return;
+    }
+    int row = 0;
+    int column = 0;
+    if (bodyCellAt(at, row, column)) {
+        setCurrent(row, column);
+    }
+    setFocus(Qt::MouseFocusReason);
+}
+
+void ScheduleGrid::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (dragging_.index >= 0) {
+        const bool columns = dragging_.orientation == Qt::Horizontal;
+        const int size =
+            std::max(smallestSize, dragStartSize_ + (columns ? at.x() : at.y()) - dragOrigin_);
+        (columns ? columnWidths_[dragging_.index] : rowHeights_[dragging_.index]) = size;
+        update();
+        return;
+    }
+    const Boundary boundary = boundaryAt(at);
+    if (boundary.index < 0) {
+        unsetCursor();
+    } else {
+        setCursor(boundary.orientation == Qt::Horizontal ? Qt::SplitHCursor : Qt::SplitVCursor);
+    }
+}
+
+void ScheduleGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        dragging_ = {};
+    }
+    QFrame::mouseReleaseEvent(event);
+}
+
+void ScheduleGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    int row = 0;
+    int column = 0;
+    if (event->button() == Qt::LeftButton && boundaryAt(at).index < 0 &&
+        bodyCellAt(at, row, column)) {
+        setCurrent(row, column);
+        startEditing(nullptr);
+    }
+}
+
+void ScheduleGrid::keyPressEvent(QKeyEvent* event) {
+    int row = currentRow_;
+    int column = currentColumn_;
+    switch (event->key()) {
+        case Qt::Key_Up:
+            row = std::max(1, row - 1);
+            break;
+        case Qt::Key_Down:
+            row = std::min(gridRows - 1, row + 1);
+            break;
+        case Qt::Key_Left:
+            column = std::max(1, column - 1);
+            break;
+        case Qt::Key_Right:
+            column = std::min(gridColumns - 1, column + 1);
+            break;
+        case Qt::Key_F2:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            startEditing(nullptr);
+            return;
+        default: {
+            // Typing over a cell starts editing it with what was typed, as in a spreadsheet.
+            const QString typed = event->text();
+            const bool command =
+                event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+            if (!command && !typed.isEmpty() && typed.at(0).isPrint()) {
+                startEditing(&typed);
+                return;
+            }
+            QFrame::keyPressEvent(event);
+            return;
+        }
+    }
+    setCurrent(row, column);
+}
+
+void ScheduleGrid::startEditing(const QString* typed) {
+    if (isEditing()) {
+        return;
+    }
+    if (editor_ == nullptr) {
+        editor_ = new QLineEdit(this);
+        editor_->setFrame(false);
+        editor_->installEventFilter(this);
+        connect(editor_, &QLineEdit::editingFinished, this, [this] { finishEditing(true); });
+    }
+    editingRow_ = currentRow_;
+    editingColumn_ = currentColumn_;
+    editingStartText_ = cell(editingRow_, editingColumn_).shown;
+    editor_->setText(typed != nullptr ? *typed : editingStartText_);
+    if (typed == nullptr) {
+        editor_->selectAll();
+    }
+    placeEditor();
+    editor_->show();
+    editor_->setFocus(Qt::OtherFocusReason);
+    update(cellRect(editingRow_, editingColumn_));
+}
+
+void ScheduleGrid::placeEditor() {
+    if (isEditing()) {
+        editor_->setGeometry(cellRect(editingRow_, editingColumn_)
+                                 .adjusted(0, 0, -1, -1)
+                                 .intersected(contentsRect()));
+    }
+}
+
+void ScheduleGrid::finishEditing(bool keep) {
+    if (!isEditing()) {
+        return;
+    }
+    const int row = editingRow_;
+    const int column = editingColumn_;
+    // Cleared first: hiding the editor takes its focus away, which finishes editing again.
+    editingRow_ = -1;
+    editingColumn_ = -1;
+    const QString edited = editor_->text();
+    // A cell the user did not change keeps its text byte for byte, also bytes that do not decode.
+    if (keep && edited != editingStartText_) {
+        setCellText(row, column, qStringToText(edited));
+    }
+    const bool hadFocus = editor_->hasFocus();
+    editor_->hide();
+    if (hadFocus) {
+        setFocus(Qt::OtherFocusReason);
+    }
+    update(cellRect(row, column));
 }
 
 bool ScheduleGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == corner_ && event->type() == QEvent::Paint) {
-        QPainter painter(corner_);
-        paintHeaderCell(&painter, corner_->rect(), textToQString(cornerText_), this);
-        return true;
+    if (watched == editor_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            finishEditing(false);
+            return true;
+        }
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            finishEditing(true);
+            return true;
+        }
     }
-    return QTableWidget::eventFilter(watched, event);
-}
-
-void ScheduleGrid::keepUserEdit(QTableWidgetItem* item) {
-    writing_ = true;
-    item->setData(storedTextRole, QByteArray::fromStdString(qStringToText(item->text())));
-    writing_ = false;
+    if (watched == editor_ && event->type() == QEvent::FocusOut) {
+        finishEditing(true);
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 }  // namespace tavolin

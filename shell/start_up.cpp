@@ -1,24 +1,13 @@
-// Start-up, the shared state and shut-down.
+// Start-up and the shared state.
 
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <vector>
 
 #include "shell/shell.h"
+#include "shell/shut_down.h"
 #include "web/http.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define TAVOLIN_LEAK_CHECK_AT_EXIT 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TAVOLIN_LEAK_CHECK_AT_EXIT 1
-#endif
-#endif
-#ifdef TAVOLIN_LEAK_CHECK_AT_EXIT
-#include <sanitizer/lsan_interface.h>
-#endif
 
 namespace tavolin {
 
@@ -26,8 +15,6 @@ TextList termCodes;
 
 namespace {
 
-std::vector<void (*)()> cleanUpRoutines;
-bool programRunning = false;
 QtMessageHandler previousMessageHandler = nullptr;
 
 constexpr const char* noDisplayMessage =
@@ -46,14 +33,6 @@ bool isSet(const char* name) {
 // A platform named in QT_QPA_PLATFORM is left to Qt; the desktop platforms need a display.
 bool displayNamed() {
     return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
-}
-
-void runCleanUps() {
-    std::vector<void (*)()> routines;
-    routines.swap(cleanUpRoutines);
-    for (void (*routine)() : routines) {
-        routine();
-    }
 }
 
 // Qt ends the process with abort() when no platform plugin can be started (an unreachable
@@ -84,37 +63,9 @@ void makeExecutableFolderCurrent() {
 
 }  // namespace
 
-void registerCleanUp(void (*routine)()) {
-    cleanUpRoutines.push_back(routine);
-}
-
 void releaseSharedState() {
     TextList().swap(termCodes);
     releaseProxySettings();
-}
-
-void endProgram(int exitCode) {
-    runCleanUps();
-    std::fflush(nullptr);
-#ifdef TAVOLIN_LEAK_CHECK_AT_EXIT
-    // The windows live until the process ends and are reclaimed with it; what is still reachable
-    // is not a leak, and everything else is reported here as at a normal exit.
-    __lsan_do_leak_check();
-#endif
-    // Ending here, without unwinding, is what lets a close inside a nested handler (the event pump
-    // of percentEncode) end the program at once: nothing returns into a handler whose windows are
-    // going away, and no static destructor runs while the application object still lives.
-    std::_Exit(exitCode);
-}
-
-void exitOnMainWindowDestroyed() {
-    if (!programRunning) {
-        std::fputs("tavolin: the main window was closed outside runProgram; a test closed it.\n",
-                   stderr);
-        std::fflush(nullptr);
-        std::_Exit(3);
-    }
-    endProgram(0);
 }
 
 int runProgram(int argc, char** argv, const std::function<void()>& bindHandlers) {
@@ -134,7 +85,7 @@ int runProgram(int argc, char** argv, const std::function<void()>& bindHandlers)
     // The main window's close ends the program; the dialog never does.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    programRunning = true;
+    markProgramRunning();
     createWindows();
     if (bindHandlers) {
         bindHandlers();

@@ -57,7 +57,9 @@ public:
 protected:
     bool event(QEvent* event) override {
         const bool handled = QWidget::event(event);
-        if (event->type() == QEvent::Show || event->type() == QEvent::Move) {
+        // The window manager reports its frame some time after the window is mapped.
+        if (event->type() == QEvent::Show || event->type() == QEvent::Move ||
+            event->type() == QEvent::ActivationChange) {
             fitIntoFrame();
         }
         return handled;

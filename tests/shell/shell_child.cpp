@@ -2,6 +2,7 @@
 //   close-at-start     closes the main window once the loop runs
 //   close-with-dialog  shows the add-member dialog, then closes the main window
 //   close-in-pump      closes the main window while a handler is inside percentEncode's pump
+//   show-both          shows both windows with a few cells filled and waits (for screenshots)
 // A clean-up routine registered after the shell's own reports, once per run, what the shell left:
 // the shared state, the clipboard, the current directory and every network attempt of the run.
 
@@ -68,6 +69,15 @@ void bindTestHooks() {
                             tavolin::addMemberDialog().dialog->isVisible() ? 1 : 0);
                 closeMainWindow();
             });
+        });
+    } else if (mode == "show-both") {
+        // For looking at the windows (screenshots): both shown, a few cells filled, no end.
+        QTimer::singleShot(0, [] {
+            tavolin::setCellText(1, 1, tavolin::utf8ToText("张三-李四"));
+            tavolin::setCellText(2, 3, tavolin::utf8ToText("计算机科学与技术2017级1班-王五"));
+            tavolin::addItem(tavolin::mainWindow().termList,
+                             tavolin::utf8ToText("2017-2018学年第一学期"));
+            tavolin::showAddMemberDialog();
         });
     } else if (mode == "close-in-pump") {
         QTimer::singleShot(0, [] {

@@ -4,22 +4,21 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
-  cat >&2 <<'MSG'
-tavolin-demo needs a graphical display, and neither DISPLAY nor WAYLAND_DISPLAY is set.
-Run it on a desktop session, or under a virtual X server:
-
-    xvfb-run -a bash scripts/demo.sh
-
-(xvfb-run comes with the package xvfb, which scripts/install-deps.sh installs.)
-MSG
-  exit 2
-fi
-
 bash scripts/install-deps.sh
 
 cmake -S . -B build/demo -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVOLIN_SANITIZE=OFF \
       -DTAVOLIN_BUILD_TESTS=OFF -DTAVOLIN_BUILD_BENCH=OFF >/dev/null
 cmake --build build/demo -j2 --target tavolin-demo
+
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  cat >&2 <<'MSG'
+tavolin-demo is built (build/demo/app/tavolin-demo), but it needs a graphical display and
+neither DISPLAY nor WAYLAND_DISPLAY is set. Run it on a desktop session, or under a virtual
+X server (the package xvfb is installed by now):
+
+    xvfb-run -a bash scripts/demo.sh
+MSG
+  exit 2
+fi
 
 exec build/demo/app/tavolin-demo

@@ -36,7 +36,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 
 build=build/fuzz
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DTAVOLIN_BUILD_FUZZ=ON -DTAVOLIN_SANITIZE=OFF >/dev/null
 cmake --build "$build" -j2 >/dev/null
 

@@ -4,8 +4,14 @@
 #include <QTimer>
 
 #include "shell/shell.h"
+#ifdef WITH_WEB_ACCESS
+#include "web/http.h"
+#endif
 
 int main(int argc, char** argv) {
+#ifdef WITH_WEB_ACCESS
+    tavolin::initialiseWebAccess();
+#endif
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     tavolin::createWindows();

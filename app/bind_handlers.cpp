@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QPushButton>
 
+#include "export/save_workbook.h"
 #include "shell/shell.h"
 #include "site/handlers.h"
 
@@ -15,7 +16,8 @@ void bindHandlers() {
     QObject::connect(window.termList, &QComboBox::activated, [] { loadClassLists(); });
     QObject::connect(window.classList, &QComboBox::activated, [] { showClassTimetable(); });
     QObject::connect(addMemberDialog().fillInButton, &QPushButton::clicked, [] { fillInMember(); });
-    // Handler of the export: bound here once export/ has it.
+    // Handler of the export.
+    QObject::connect(window.saveButton, &QPushButton::clicked, [] { saveWorkbook(); });
 }
 
 }  // namespace tavolin

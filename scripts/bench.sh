@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release without sanitizers into build/bench and runs every benchmark
-# program found under build/bench/bench/.
+# program (named *_bench) found under build/bench/bench/.
 #
 #   bash scripts/bench.sh [NAME] [BENCHMARK OPTIONS...]
 #
@@ -17,7 +17,7 @@ cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVOLIN_SANITIZE
 cmake --build build/bench -j2
 
 mapfile -t programs < <(find build/bench/bench -path '*/CMakeFiles' -prune -o \
-                             -type f -perm -u+x -print | sort)
+                             -type f -perm -u+x -name '*_bench' -print | sort)
 ran=0
 for program in "${programs[@]}"; do
   if [[ -n "$name" && "$(basename "$program")" != *"$name"* ]]; then continue; fi

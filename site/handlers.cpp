@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "shell/shell.h"
+#include "site/markers.h"
 #include "web/http.h"
 
 namespace tavolin {
@@ -44,6 +45,13 @@ bool chosenTermCode(Text& termCode) {
     return true;
 }
 
+// A connection that closes inside the last term row leaves a page that looks whole; its last row
+// then lacks the end of its display name, which every row of a whole page has.
+bool lastTermRowCut(const Text& page) {
+    const TextList rows = splitText(page, termRowMarker);
+    return rows.size() > 1 && findText(rows.back(), termNameEnd) < 0;
+}
+
 Text chosenItemText(QComboBox* box) {
     return itemText(box, chosenIndex(box));
 }
@@ -58,7 +66,7 @@ ClassTimetable fetchClassTimetable(const Text& termCode, const Text& className) 
 void loadTermList() {
     const Text page = fetchPage(termListAddress());
     const std::vector<TermEntry> terms = cutTermList(page);
-    if (terms.empty()) {
+    if (terms.empty() || lastTermRowCut(page)) {
         // The terms loaded before stay, still aligned with termCodes, so the user can go on
         // with the chosen term while the site is unreachable.
         tellPageFailure(page.empty() ? PageReading::NoPage : PageReading::UnexpectedShape);

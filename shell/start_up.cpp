@@ -1,6 +1,9 @@
 // Start-up and the shared state.
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -84,6 +87,13 @@ int runProgram(int argc, char** argv, const std::function<void()>& bindHandlers)
     qInstallMessageHandler(previousMessageHandler);
     // The main window's close ends the program; the dialog never does.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The save dialog and the message boxes' buttons come from Qt; they speak the user's language
+    // as the platform's own dialogs would (Chinese on a Chinese system).
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslator);
+    }
 
     markProgramRunning();
     createWindows();

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
   libcurl4-openssl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3-xlrd
+  python3-xlrd gnumeric
   clang libclang-rt-14-dev
   fonts-noto-cjk xvfb xauth
 )
